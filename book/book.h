@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 
 #include "board/position.h"
 
@@ -38,3 +39,35 @@ void BookRecordResult(int score, int depth);
 int BookLoad(const char *path);   // 0 only when the file cannot be opened
 int LearnLoad(const char *path);  // 1 when the whole file was read
 int LearnSave(const char *path);  // 1 when every record was written
+
+// Allocation and entry helpers shared by the book text reader and the learn file.
+constexpr int BOOK_ENTRY_HEADER = 28;         // bytes before the position text
+constexpr int BOOK_RECORD_MIN = 33;           // header, one text byte and the 3-byte tail
+constexpr int BOOK_RECORD_MAX = INT16_MAX;    // the size field is signed 16-bit
+constexpr uint16_t BOOK_ORIGIN_TEXT = 16;     // origin of entries made from the book text
+
+// Zeroed block of at least `size` bytes for an entry of that record size; null
+// when there is no memory. Entries live until the process ends.
+BookEntry *BookAllocEntry(int size);
+// Sum of the text bytes up to its zero, modulo 256: the learn file's check byte.
+uint8_t BookTextCheck(const BookEntry *entry);
+// Number of entries in the table, walking every chain.
+int BookCount();
+
+// The book text tokenizer: one flag per byte value (1 = separator) and the
+// cursor into the current line. Reset for every line.
+struct BookTokenizer {
+    uint8_t separator[256];
+    char *line;
+    char *cursor;
+};
+constexpr int BOOK_LINE_BYTES = 65534;  // one read takes at most 65533 characters
+extern const char BOOK_SEPARATORS[];    // " !?#,;\r\n"
+
+void BookTokenizerInit(BookTokenizer *tokenizer, char *line, const char *separators);
+void BookTokenizerReset(BookTokenizer *tokenizer);
+// Next token of the line, zero-terminated in place; null when the line is done.
+char *NextBookToken(BookTokenizer *tokenizer);
+// Reads lines into `line` (BOOK_LINE_BYTES) until one is neither a comment nor
+// blank; 1 with that line, 0 at the end of the file.
+int ReadBookLine(char *line, FILE *file);
