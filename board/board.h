@@ -33,4 +33,9 @@ void ShowPosition();
 
 // Recomputes everything derivable from the board and checks the record's
 // invariants; 1 when the record is consistent. Used to refuse corrupt game files.
+// The history is checked by taking every move back and playing it again: the
+// first gamePly + searchPly slots must hold moves (game moves legal, search
+// moves pseudo-legal or null) that lead from a FEN set-up to exactly this
+// record, and the moves kept for redo must be legal in turn. Pos, MoveStack and
+// searchPly are borrowed and given back unchanged.
 int PositionIsConsistent(const Position &p);

@@ -210,10 +210,11 @@ bool HistoryIsSound(const Position &p, int made) {
     return true;
 }
 
-bool CandidateIsConsistent() {
+// The moves of the current search (searchPly of them) are on the history too.
+bool CandidateIsConsistent(int searchPlies) {
     const Position &p = Candidate;
-    const int made = p.gamePly + searchPly;
-    if (searchPly < 0 || searchPly >= MOVE_STACK_PLIES - 1 || made >= HISTORY_SLOTS) return false;
+    const int made = p.gamePly + searchPlies;
+    if (searchPlies < 0 || searchPlies >= MOVE_STACK_PLIES - 1 || made >= HISTORY_SLOTS) return false;
     if (!PlacementIsSound(p) || !HistoryIsSound(p, made)) return false;
 
     Pos = p;
@@ -230,7 +231,7 @@ bool CandidateIsConsistent() {
 
     // "redo" makes the kept moves without a test, so each must be legal where
     // it will be made; the chain ends at the first empty slot.
-    if (searchPly == 0) {
+    if (searchPlies == 0) {
         int end = p.gamePly;
         while (end < p.gameLength && p.moveHistory[end] != 0) end++;
         if (!ReplayHistory(p.gamePly, end, end)) return false;
@@ -245,7 +246,7 @@ int PositionIsConsistent(const Position &p) {
     SavedPos = Pos;
     SavedStack = MoveStack;
     const int savedPly = searchPly;
-    const bool consistent = CandidateIsConsistent();
+    const bool consistent = CandidateIsConsistent(savedPly);
     Pos = SavedPos;
     MoveStack = SavedStack;
     searchPly = savedPly;
