@@ -4,10 +4,9 @@
 #include "eval/attackmap.h"
 
 #include <cstring>
-#include <initializer_list>
 
 #include "board/position.h"
-#include "eval/directions.h"
+#include "eval/geometry.h"
 
 uint32_t AttackMap[2][64];
 
@@ -21,57 +20,55 @@ static inline void AddAttack(uint32_t &word, uint32_t classBit) {
     word = (word + ((word & ATTACK_COUNT) != ATTACK_COUNT)) | classBit;
 }
 
-// Walks one ray of a slider of `side` from s88: every square up to and including
-// the first occupied one is attacked; behind an own slider that moves along this
-// ray the walk goes on to the next occupied square, counting only.
-static inline void AttackAlongRay(uint32_t *map, int side, int s88, int step, bool diagonal, uint32_t classBit) {
-    int to = s88 + step;
-    for (; OnBoard88(to); to += step) {
-        int sq = SquareFrom88(to);
+// Walks one ray of a slider of `side`: every square up to and including the
+// first occupied one is attacked; behind an own slider that moves along this ray
+// the walk goes on to the next occupied square, counting only.
+static inline void AttackAlongRay(uint32_t *map, int side, const SquareRay &ray, bool diagonal, uint32_t classBit) {
+    int i = 0;
+    for (; i < ray.length; i++) {
+        const int sq = ray.squares[i];
         AddAttack(map[sq], classBit);
         if (Pos.board[sq] == Empty) continue;
         if (Pos.colour[sq] != side || !SlidesAlong(Pos.board[sq], diagonal)) return;
         break;
     }
-    if (!OnBoard88(to)) return;
-    for (to += step; OnBoard88(to); to += step) {
-        int sq = SquareFrom88(to);
+    for (i++; i < ray.length; i++) {
+        const int sq = ray.squares[i];
         AddAttack(map[sq], 0);
         if (Pos.board[sq] != Empty) return;
     }
 }
 
+static inline void AttackSquares(uint32_t *map, const SquareSet &set, uint32_t classBit) {
+    for (int i = 0; i < set.count; i++) AddAttack(map[set.squares[i]], classBit);
+}
+
 static void BuildSideMap(int side) {
     uint32_t *map = AttackMap[side];
-    const int pawnRowStep = side == White ? -16 : 16;
     for (int slot = Pos.listFirst[side]; slot <= Pos.listLast[side]; slot++) {
-        int sq = Pos.pieceList[slot];
+        const int sq = Pos.pieceList[slot];
         if (sq < 0) continue;
-        int piece = Pos.board[sq];
-        int s88 = Square88(sq);
-        uint32_t classBit = AttackClass[piece];
+        const int piece = Pos.board[sq];
+        const uint32_t classBit = AttackClass[piece];
+        const auto &rays = Rays[sq];
         switch (piece) {
         case Pawn:
-            for (int to : {s88 + pawnRowStep - 1, s88 + pawnRowStep + 1})
-                if (OnBoard88(to)) AddAttack(map[SquareFrom88(to)], classBit);
+            AttackSquares(map, PawnCaptures[side][sq], classBit);
             break;
         case Knight:
-            for (int step : KnightSteps)
-                if (OnBoard88(s88 + step)) AddAttack(map[SquareFrom88(s88 + step)], classBit);
+            AttackSquares(map, KnightJumps[sq], classBit);
             break;
         case King:
-            for (int step : KingSteps)
-                if (OnBoard88(s88 + step)) AddAttack(map[SquareFrom88(s88 + step)], classBit);
+            AttackSquares(map, KingRing[sq], classBit);
             break;
         case Bishop:
-            for (int step : DiagonalSteps) AttackAlongRay(map, side, s88, step, true, classBit);
+            for (int d = FIRST_DIAGONAL; d < 8; d++) AttackAlongRay(map, side, rays[d], true, classBit);
             break;
         case Rook:
-            for (int step : OrthogonalSteps) AttackAlongRay(map, side, s88, step, false, classBit);
+            for (int d = FIRST_ORTHOGONAL; d < FIRST_DIAGONAL; d++) AttackAlongRay(map, side, rays[d], false, classBit);
             break;
         case Queen:
-            for (int step : DiagonalSteps) AttackAlongRay(map, side, s88, step, true, classBit);
-            for (int step : OrthogonalSteps) AttackAlongRay(map, side, s88, step, false, classBit);
+            for (int d = 0; d < 8; d++) AttackAlongRay(map, side, rays[d], IsDiagonal(d), classBit);
             break;
         default:
             break;

@@ -6,7 +6,7 @@
 
 #include "board/position.h"
 #include "eval/attackmap.h"
-#include "eval/directions.h"
+#include "eval/geometry.h"
 #include "eval/eval.h"
 #include "eval/tables.h"
 
@@ -43,22 +43,19 @@ constexpr int BishopDiagonalBonus[64] = {
 // rarely step aside) an enemy piece that is dearer than the slider, or undefended,
 // is pinned to or skewered through it.
 inline void WalkSlider(int square, int piece, int side, const uint32_t *ownMap, const uint32_t *enemyMap,
-                       const int *steps, int stepCount, int &mobility, int &pins) {
-    const int s88 = Square88(square);
-    for (int i = 0; i < stepCount; i++) {
-        const int step = steps[i];
-        int to = s88 + step;
-        while (OnBoard88(to) && Pos.board[SquareFrom88(to)] == Empty) {
-            mobility++;
-            to += step;
-        }
-        if (!OnBoard88(to)) continue;
-        const int first = SquareFrom88(to);
+                       int firstDirection, int lastDirection, int &mobility, int &pins) {
+    for (int d = firstDirection; d <= lastDirection; d++) {
+        const SquareRay &ray = Rays[square][d];
+        int i = 0;
+        while (i < ray.length && Pos.board[ray.squares[i]] == Empty) i++;
+        mobility += i;
+        if (i == ray.length) continue;
+        const int first = ray.squares[i];
         if (Pos.board[first] == Pawn || Pos.board[first] == King) continue;
-        to += step;
-        while (OnBoard88(to) && Pos.board[SquareFrom88(to)] == Empty) to += step;
-        if (!OnBoard88(to)) continue;
-        const int behind = SquareFrom88(to);
+        for (i++; i < ray.length && Pos.board[ray.squares[i]] == Empty; i++) {
+        }
+        if (i == ray.length) continue;
+        const int behind = ray.squares[i];
         if (Pos.colour[behind] != (side ^ 1)) continue;
         const int target = Pos.board[behind];
         if (ExchangeWeight[target] <= ExchangeWeight[piece] && enemyMap[behind] != 0) continue;
@@ -165,8 +162,7 @@ int AddRookTerm(int running, int side, int square, uint32_t ownMerged, const uin
 int QueenTerm(int side, int square, uint32_t own, uint32_t ownMerged, const uint32_t *ownMap,
               const uint32_t *enemyMap) {
     int mobility = 0, pins = 0;
-    WalkSlider(square, Queen, side, ownMap, enemyMap, DiagonalSteps, 4, mobility, pins);
-    WalkSlider(square, Queen, side, ownMap, enemyMap, OrthogonalSteps, 4, mobility, pins);
+    WalkSlider(square, Queen, side, ownMap, enemyMap, 0, 7, mobility, pins);
     int score = pins + 110 + QueenMobility[mobility] - 3;
     if (ownMerged & ROOK_ATTACK) score += 1;
     if (own & BISHOP_ATTACK) score += 1;
@@ -271,10 +267,10 @@ bool IsDeadDraw() {
 int SliderMobility(int square, int piece, int side, const uint32_t *ownMap, const uint32_t *enemyMap) {
     int mobility = 0, pins = 0;
     if (piece == Bishop) {
-        WalkSlider(square, Bishop, side, ownMap, enemyMap, DiagonalSteps, 4, mobility, pins);
+        WalkSlider(square, Bishop, side, ownMap, enemyMap, FIRST_DIAGONAL, 7, mobility, pins);
         return pins + BishopMobility[mobility] - 3;
     }
-    WalkSlider(square, Rook, side, ownMap, enemyMap, OrthogonalSteps, 4, mobility, pins);
+    WalkSlider(square, Rook, side, ownMap, enemyMap, FIRST_ORTHOGONAL, FIRST_DIAGONAL - 1, mobility, pins);
     return pins + RookMobility[mobility] - 3;
 }
 

@@ -5,7 +5,7 @@
 
 #include "board/position.h"
 #include "eval/attackmap.h"
-#include "eval/directions.h"
+#include "eval/geometry.h"
 #include "eval/eval.h"
 #include "eval/tables.h"
 
@@ -26,13 +26,13 @@ inline int LinePenalty(int n) { return n < int(std::size(LineAttackPenalty)) ? L
 // Counts the squares along the rays from the king that the enemy attacks with one
 // of `classes`. An enemy piece closes the ray uncounted; an own piece closes it
 // after being counted.
-int CountLineAttacks(int side, int kingSquare, const int *steps, uint32_t classes) {
+int CountLineAttacks(int side, int kingSquare, int firstDirection, uint32_t classes) {
     const uint32_t *enemyMap = AttackMap[side ^ 1];
-    const int k88 = Square88(kingSquare);
     int n = 0;
-    for (int i = 0; i < 4; i++) {
-        for (int to = k88 + steps[i]; OnBoard88(to); to += steps[i]) {
-            const int sq = SquareFrom88(to);
+    for (int d = firstDirection; d < firstDirection + 4; d++) {
+        const SquareRay &ray = Rays[kingSquare][d];
+        for (int i = 0; i < ray.length; i++) {
+            const int sq = ray.squares[i];
             if (Pos.colour[sq] == (side ^ 1)) break;
             if (enemyMap[sq] & classes) n++;
             if (Pos.board[sq] != Empty) break;
@@ -68,15 +68,14 @@ int KingSafety(int side) {
     const int32_t *enemyCount = Pos.pieceCount[enemy];
     const int king = Pos.kingSquare[side];
     const int kingRow = Row(king), kingFile = File(king);
-    const int k88 = Square88(king);
     int ks = 0, flight = 0, shield = 0;
     bool ownPawnNear = false;
 
     // Step 1. The ring around the king: attacked squares, free flight squares and
     // the pawn shield in front.
-    for (int step : KingSteps) {
-        if (!OnBoard88(k88 + step)) continue;
-        const int sq = SquareFrom88(k88 + step);
+    const SquareSet &ring = KingRing[king];
+    for (int i = 0; i < ring.count; i++) {
+        const int sq = ring.squares[i];
         const int attacks = int(enemyMap[sq] & ATTACK_COUNT);
         if (attacks)
             ks -= attacks;
@@ -107,13 +106,13 @@ int KingSafety(int side) {
     // Step 5. Enemy lines and knight jumps that reach the king.
     int lines = 0;
     if (enemyCount[Bishop] + enemyCount[Queen] > 0)
-        lines += CountLineAttacks(side, king, DiagonalSteps, BISHOP_ATTACK | QUEEN_ATTACK);
+        lines += CountLineAttacks(side, king, FIRST_DIAGONAL, BISHOP_ATTACK | QUEEN_ATTACK);
     if (enemyCount[Rook] + enemyCount[Queen] > 0)
-        lines += CountLineAttacks(side, king, OrthogonalSteps, ROOK_ATTACK | QUEEN_ATTACK);
+        lines += CountLineAttacks(side, king, FIRST_ORTHOGONAL, ROOK_ATTACK | QUEEN_ATTACK);
     if (enemyCount[Knight] > 0) {
-        for (int step : KnightSteps) {
-            if (!OnBoard88(k88 + step)) continue;
-            const int sq = SquareFrom88(k88 + step);
+        const SquareSet &jumps = KnightJumps[king];
+        for (int i = 0; i < jumps.count; i++) {
+            const int sq = jumps.squares[i];
             if (Pos.colour[sq] != enemy && (enemyMap[sq] & KNIGHT_ATTACK)) lines++;
         }
     }
