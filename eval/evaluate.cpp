@@ -13,7 +13,7 @@
 namespace {
 
 // Half a pawn: when the material alone is this far outside the window, the
-// positional terms cannot bring the score back into it.
+// positional terms are taken not to bring the score back into it.
 constexpr int LAZY_MARGIN = 500;
 
 constexpr int ExchangeWeight[8] = {0, 1, 3, 3, 5, 10, 20, 0};
@@ -39,9 +39,9 @@ constexpr int BishopDiagonalBonus[64] = {
 };
 
 // Mobility and pins along the rays of a slider. Mobility counts the empty squares
-// up to the first piece; behind that piece (unless it is a pawn or a king, which
-// rarely step aside) an enemy piece that is dearer than the slider, or undefended,
-// is pinned to or skewered through it.
+// up to the first piece. Behind that piece (a pawn or a king there ends the look)
+// an enemy piece that is dearer than the slider, or undefended, is the target: an
+// enemy piece in between is pinned to it, an own piece in between can uncover it.
 inline void WalkSlider(int square, int piece, int side, const uint32_t *ownMap, const uint32_t *enemyMap,
                        int firstDirection, int lastDirection, int &mobility, int &pins) {
     for (int d = firstDirection; d <= lastDirection; d++) {
