@@ -197,22 +197,70 @@ int CastleIsLegal(Move m) {
     return 0;
 }
 
+namespace {
+
+// True when a piece leaving `from` might uncover an attack on the king of
+// `mover` on `king`: `from` lies on a line through the king with nothing in
+// between, and the first piece beyond it is an enemy slider that moves along
+// that line. When this is false, a move from `from` cannot leave the king
+// attacked (unless the king was attacked already).
+bool MayUncoverKing(int from, int king, int mover) {
+    const int x = Square88(from) - Square88(king) + 119;
+    if ((AttackMask[x] & SLIDER_BITS) == 0) return false;
+    const int step = AttackStep[x];
+    int v = Square88(king) + step;
+    while (SquareFrom88(v) != from) {
+        if (Pos.colour[SquareFrom88(v)] != NoColour) return false;
+        v += step;
+    }
+    for (v += step; OnBoard88(v); v += step) {
+        const int sq = SquareFrom88(v);
+        if (Pos.colour[sq] == NoColour) continue;
+        if (Pos.colour[sq] == mover) return false;
+        const int along = (step == 1 || step == -1 || step == 16 || step == -16) ? ROOK_BIT : BISHOP_BIT;
+        return ((1 << Pos.board[sq]) & (along | QUEEN_BIT)) != 0;
+    }
+    return false;
+}
+
+}  // namespace
+
+// Each candidate is made, the mover's king tested and the move unmade, except
+// where the outcome is certain without it: a move that is neither a king move
+// nor en passant, made while not in check, from a square that shields the king
+// from no enemy slider, is always legal. The result and the final state are
+// the same as when every move is tried.
 int GenerateLegalMoves() {
     if (!GenerateMoves()) return 0;
     const int ply = searchPly;
     const int mover = Pos.side, opp = mover ^ 1;
+    const int king = Pos.kingSquare[mover];
+    const bool inCheck = SquareAttacked(king, opp) != 0;
     Move *const moves = MoveStack.moves;
-    const int end = MoveStack.first[ply + 1];
-    int w = MoveStack.first[ply];
-    for (int r = w; r < end; r++) {
+    const int begin = MoveStack.first[ply], end = MoveStack.first[ply + 1];
+    int w = begin;
+    for (int r = begin; r < end; r++) {
         const Move m = moves[r];
         if ((m & CASTLE_FLAGS) && !CastleIsLegal(m)) continue;
-        MakeMove(m);
-        const int attacked = SquareAttacked(Pos.kingSquare[mover], opp);
-        UnmakeMove(m);
-        if (attacked) continue;
+        const bool certain = !inCheck && !(m & (EN_PASSANT | CASTLE_FLAGS)) && MovePiece(m) != King &&
+                             !MayUncoverKing(MoveFrom(m), king, mover);
+        if (!certain) {
+            MakeMove(m);
+            const int attacked = SquareAttacked(Pos.kingSquare[mover], opp);
+            UnmakeMove(m);
+            if (attacked) continue;
+        }
         std::swap(moves[w], moves[r]);
         w++;
+    }
+    // Trying a move writes and clears the history slot of this ply; leave it
+    // clear even when no move needed trying.
+    if (end > begin) {
+        const int slot = Pos.gamePly + ply;
+        AssertOrAbort(unsigned(slot) < unsigned(HISTORY_SLOTS));
+        Pos.moveHistory[slot] = 0;
+        Pos.keyHistory[slot] = 0;
+        Pos.undoHistory[slot] = UndoRecord{0, 0, 0, 0};
     }
     MoveStack.first[ply + 1] = w;
     return 1;
