@@ -13,12 +13,35 @@ static_assert(BOOK_BUCKETS == 0x10000, "the bucket is the low 16 bits of the key
 
 static inline int BucketOf(uint64_t key) { return int(key & 0xFFFF); }
 
+// Entries are carved from large zeroed blocks that stay linked from BookBlocks
+// until the process ends: one allocation per block instead of one per position,
+// and entries stay reachable after BookClear drops the chains.
+struct BookBlock {
+    BookBlock *next;
+    size_t used;  // bytes handed out after the header
+};
+constexpr size_t BOOK_BLOCK_BYTES = size_t(1) << 16;
+constexpr size_t BOOK_BLOCK_HEADER = (sizeof(BookBlock) + 15) & ~size_t(15);
+static_assert(BOOK_BLOCK_HEADER + BOOK_RECORD_MAX + alignof(BookEntry) <= BOOK_BLOCK_BYTES,
+              "the largest record fits in one block");
+static BookBlock *BookBlocks = nullptr;
+
 BookEntry *BookAllocEntry(int size) {
     if (size < BOOK_RECORD_MIN || size > BOOK_RECORD_MAX) return nullptr;
-    // Round up so that the block is a whole number of the entry's alignment;
-    // the text and its tail fit inside `size` by construction.
+    // A whole number of the entry's alignment; the text and its tail fit inside
+    // `size` by construction.
     size_t bytes = (size_t(size) + alignof(BookEntry) - 1) & ~(alignof(BookEntry) - 1);
-    return static_cast<BookEntry *>(calloc(1, bytes));
+    if (!BookBlocks || BookBlocks->used + bytes > BOOK_BLOCK_BYTES - BOOK_BLOCK_HEADER) {
+        auto *block = static_cast<BookBlock *>(calloc(1, BOOK_BLOCK_BYTES));
+        if (!block) return nullptr;
+        block->next = BookBlocks;
+        block->used = 0;
+        BookBlocks = block;
+    }
+    auto *base = reinterpret_cast<unsigned char *>(BookBlocks) + BOOK_BLOCK_HEADER;
+    auto *entry = reinterpret_cast<BookEntry *>(base + BookBlocks->used);
+    BookBlocks->used += bytes;
+    return entry;
 }
 
 uint8_t BookTextCheck(const BookEntry *entry) {
