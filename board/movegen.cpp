@@ -29,6 +29,7 @@ inline int ClampToStack(int index) {
 inline int EnPassantTarget(int ply, int step) {
     const int made = Pos.gamePly + ply;
     if (made == 0) return Pos.epSquare;
+    if (made > HISTORY_SLOTS) return 0;
     const Move last = Pos.moveHistory[made - 1];
     if (last == 0 || MovePiece(last) != Pawn) return 0;
     const int rows = Row(MoveFrom(last)) - Row(MoveTo(last));
