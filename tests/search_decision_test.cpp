@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <set>
 #include <string>
@@ -35,17 +34,6 @@ void LoadConfig(const std::string &text) {
     unlink(name.data());
 }
 
-// Entries are the test's own; releasing them keeps tests apart.
-void ReleaseBook() {
-    for (BookEntry *&head : BookTable) {
-        while (head) {
-            BookEntry *next = head->next;
-            std::free(head);
-            head = next;
-        }
-    }
-}
-
 std::string Text(Move m) {
     char buffer[8];
     return MoveToText(m, buffer);
@@ -63,10 +51,10 @@ protected:
     void SetUp() override {
         searchPly = 0;
         TimePerMove = 300;
-        ReleaseBook();
+        BookClear();
     }
     void TearDown() override {
-        ReleaseBook();
+        BookClear();
         LoadConfig("book move=\"off\"\nplay style=\"attack mid\"\n");
         TimePerMove = START_TIME_PER_MOVE;
     }

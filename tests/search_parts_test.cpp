@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -525,9 +524,7 @@ TEST_F(SearchParts, RememberedScoresAnswerByDepthAndBookFlag) {
     entry->side = int8_t(Black);
     int score = 0;
     EXPECT_EQ(ProbeBookScore(-50, 50, 5, &score), 0);
-    // Leave no entry behind for other tests: unlink and release it.
-    BookTable[entry->key & (BOOK_BUCKETS - 1)] = entry->next;
-    std::free(entry);
+    BookClear();
 }
 
 }  // namespace
