@@ -33,7 +33,11 @@ int InsertMoveInGame(Move m, int score) {
     MakeMove(m);
     Pos.gamePly += 1;
     searchPly = 0;
-    Pos.gameLength = Pos.gamePly;  // moves that could have been redone are dropped
+    // Moves that could have been redone are dropped, and their slots cleared:
+    // a move left there would belong to no game, and a saved game holding one
+    // would not replay as a game when it is loaded.
+    for (int i = Pos.gamePly; i < Pos.gameLength && i < HISTORY_SLOTS; i++) Pos.moveHistory[i] = 0;
+    Pos.gameLength = Pos.gamePly;
     Pos.scoreHistory[Pos.gamePly - 1] = score;
     return 1;
 }

@@ -14,8 +14,7 @@ constexpr size_t GAME_FILE_BYTES = POSITION_BYTES;
 void EncodePosition(const Position &p, uint8_t out[GAME_FILE_BYTES]);
 void DecodePosition(const uint8_t in[GAME_FILE_BYTES], Position *p);
 
-// 1 when the image is a game this program could have saved: every field in
-// range, the board consistent, and every recorded move (those made and those
-// that can be redone) legal in turn from the position the game started in.
-// Uses the global position as scratch space and leaves it as it found it.
+// 1 when the image carries the game file tag and is a game this program could
+// have saved: the board consistent and every recorded move (those made and
+// those that can be redone) legal in turn from the position the game started in.
 int GameImageIsSound(const Position &image);
