@@ -74,7 +74,8 @@ const char *const DebugPositions[] = {
 // The words of one line. Words end at blanks and line ends only; a tab is part
 // of a word. Words are cut in place, so the line buffer must stay alive.
 struct LineWords {
-    char *cursor;  // where the next word starts (or the end of the line)
+    char *cursor;         // where the next word starts (or the end of the line)
+    const char *command;  // the first word, which decided the dispatch
 };
 
 bool IsWordEnd(char c) { return c == ' ' || c == '\n' || c == '\r'; }
@@ -273,12 +274,9 @@ struct Command {
     int (*run)(LineWords *);
 };
 
-// Set by the dispatch for the one entry that needs the word itself.
-const char *CurrentWord = nullptr;
-
-int DoUserMove(LineWords *) {
+int DoUserMove(LineWords *words) {
     Move m;
-    if (Pos.gamePly >= MAX_GAME_MOVES || !TextToMove(CurrentWord, &m)) return 0;
+    if (Pos.gamePly >= MAX_GAME_MOVES || !TextToMove(words->command, &m)) return 0;
     if (!InsertMoveInGame(m, USER_MOVE_SCORE)) return 0;
     if (!ForceMode) EngineTurn(true);
     return 1;
@@ -318,10 +316,10 @@ bool Matches(const Command &command, const char *word) {
 }
 
 void DispatchLine(char *line) {
-    LineWords words{line};
+    LineWords words{line, nullptr};
     const char *word = NextWord(&words);
     if (word == nullptr) return;  // empty, or blanks only
-    CurrentWord = word;
+    words.command = word;
     for (const Command &command : Commands) {
         if (Matches(command, word) && command.run(&words)) return;
     }
