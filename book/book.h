@@ -38,11 +38,11 @@ void BookRecordResult(int score, int depth);
 
 int BookLoad(const char *path);   // 0 only when the file cannot be opened
 int LearnLoad(const char *path);  // 1 when the whole file was read
-int LearnSave(const char *path);  // 1 when every record was written
+int LearnSave(const char *path);  // 1 when every record reached the file; else the old file stays
 
 // Allocation and entry helpers shared by the book text reader and the learn file.
 constexpr int BOOK_ENTRY_HEADER = 28;         // bytes before the position text
-constexpr int BOOK_RECORD_MIN = 33;           // header, one text byte and the 3-byte tail
+constexpr int BOOK_RECORD_MIN = 33;           // 32 fixed bytes and at least one text character
 constexpr int BOOK_RECORD_MAX = INT16_MAX;    // the size field is signed 16-bit
 constexpr uint16_t BOOK_ORIGIN_TEXT = 16;     // origin of entries made from the book text
 
