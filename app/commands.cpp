@@ -72,7 +72,8 @@ const char *const DebugPositions[] = {
 };
 
 // The words of one line. Words end at blanks and line ends only; a tab is part
-// of a word. Words are cut in place, so the line buffer must stay alive.
+// of a word. A carriage return counts as a line end, so that lines sent as
+// "\r\n" read the same. Words are cut in place in the line buffer.
 struct LineWords {
     char *cursor;         // where the next word starts (or the end of the line)
     const char *command;  // the first word, which decided the dispatch

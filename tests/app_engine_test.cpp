@@ -220,6 +220,8 @@ TEST_F(Engine, CommandsPrintExactlyTheirReplies) {
          "new\nload other.dat\ngetmoves\nload missing.dat\nsave no-such-dir/x.dat\n",
          "e2e4 \ne2e4 e7e5 \n", "# error open file missing.dat \n# error write file no-such-dir/x.dat \n"},
         {"score\n", "", ""},
+        // Lines ended by "\r\n": the side field and "quit" are still whole words.
+        {"setboard 8/8/8/8/8/8/8/K6k b\r\nquit\r\nxboard\n", "", ""},
     };
     for (const Case &c : cases) {
         EngineRun run = RunCommands(c.input);
