@@ -37,8 +37,8 @@ void PrintPrompts();
 void EndRun();  // writes the learn file back unless that is suppressed
 
 void CommandLoop();
-int PlyToMoveNumber(int ply);
-int CountLosingMoves(int lastPly);
+int PlyToMoveNumber(int ply);       // 0 at ply 0, then a White move and its reply count one
+int CountLosingMoves(int lastPly);  // the resign rule, over the game record's scores
 
 // Budgets of the "st" and "time" commands. Each returns 0, leaving *budget
 // alone, when the text does not start with a number.

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <sched.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <csignal>
@@ -319,6 +320,17 @@ TEST_F(Engine, LearnFileWriteFollowsTheConfiguration) {
         EXPECT_EQ(run.status, 0) << c.line;
         EXPECT_EQ(Exists(Path("tarnvik.lrn")), c.written) << c.line;
     }
+}
+
+// A learn file that cannot be written is reported; the run still ends with 0.
+TEST_F(Engine, AFailedLearnFileWriteIsReported) {
+    ASSERT_EQ(mkdir(Path("tarnvik.lrn").c_str(), 0755), 0);  // a directory cannot be replaced
+    WriteText(Path("tarnvik.lrn/keep"), "");
+    EngineRun run = RunAlone("quit\n");
+    if (run.status == -1 && run.out.empty()) GTEST_SKIP() << "another engine kept running";
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, START_OUTPUT);
+    EXPECT_EQ(run.err, NO_LEARN_FILE + "error write learn file\n");
 }
 
 // The engine finds the marker of a running engine: it warns and leaves the
