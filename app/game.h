@@ -1,5 +1,6 @@
 // The game record inside the position (moves, scores, the undo/redo cursor)
-// and the game files that save and load it.
+// and the game files that save and load it. Used by the command loop; the
+// book reader records its lines the same way.
 #pragma once
 
 #include <cstdint>
