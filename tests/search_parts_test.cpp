@@ -19,6 +19,7 @@
 #include "search/alphabeta.h"
 #include "search/clock.h"
 #include "search/ordering.h"
+#include "search/root.h"
 #include "search/search.h"
 #include "search/trans.h"
 
@@ -393,6 +394,22 @@ TEST_F(SearchParts, InsertLineMovesKnownMovesToTheFront) {
     InsertLine(third);
     EXPECT_EQ(LineTree.rootChild->move, c);
     EXPECT_EQ(LineTree.rootChild->child, nullptr);
+}
+
+TEST_F(SearchParts, RootLinesBeyondThePoolAreSkippedNotWritten) {
+    ClearLineQueue();
+    const Move line[] = {301, 302, 0};
+    for (int i = 0; i < LINE_BLOCK_POOL; ++i) AppendLine(CopyLine(line));
+    EXPECT_EQ(CopyLine(line), nullptr);
+    AppendLine(nullptr);
+    const Move other[] = {303, 0};
+    AppendLine(CopyLine(other));
+    DrainLineQueue();
+    EXPECT_EQ(LineQueueHead, nullptr);
+    EXPECT_EQ(LineTree.count, 2);  // the one line, inserted many times
+    EXPECT_EQ(LineTree.rootChild->move, Move(301));
+    EXPECT_NE(CopyLine(other), nullptr);  // the pool is free again
+    ClearLineQueue();
 }
 
 // ---------------------------------------------------------------- quiescence
