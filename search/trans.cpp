@@ -16,7 +16,9 @@ int32_t TransEntries = 0;
 // first decision from touching every page of a large table at once.
 static int TransClean = 0;
 
-int64_t LeadingInteger(const char *text) {
+// Leading integer of a configuration text: blanks, a sign, digits; 0 without a
+// number. Saturates instead of overflowing.
+static int64_t LeadingInteger(const char *text) {
     const char *p = text;
     while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == '\v' || *p == '\f') ++p;
     int negative = 0;

@@ -25,10 +25,6 @@ constexpr int HASH_SIZE_MAX = 61;
 extern TransEntry *TransTable[2];  // indexed by the side to move
 extern int32_t TransEntries;       // entries per array, a power of two
 
-// Leading integer of a configuration text: blanks, a sign, digits; 0 without a
-// number. Saturates instead of overflowing.
-int64_t LeadingInteger(const char *text);
-
 // Bytes taken by both arrays for a given entry count; 64-bit because the
 // largest tables exceed 4 GB.
 constexpr uint64_t TransBytes(uint64_t entries) { return 2 * entries * sizeof(TransEntry); }
