@@ -3,6 +3,7 @@
 
 #include "search/alphabeta.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "board/board.h"
@@ -51,7 +52,9 @@ int ProbeBookScore(int alpha, int beta, int depth, int *score) {
     }
     if (!entry) return 0;
     if (entry->depth >= depth) {
-        *score = entry->score;
+        // The score may come from a learn file: keep it inside the search's
+        // range, so that negating it up the tree cannot overflow.
+        *score = std::clamp(entry->score, -KING_CAPTURE_SCORE, KING_CAPTURE_SCORE);
         return 1;
     }
     if (entry->book != 0 && entry->depth == 0) {

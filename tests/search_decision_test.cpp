@@ -167,6 +167,15 @@ TEST_F(Decision, BookMovesScoreZeroLeaveTheTableAloneAndSkipBadReplies) {
             EXPECT_EQ(Text(m), "e2e4") << seed;
         }
     }
+    // A learn file may hold any 32-bit score; the weighing must not overflow.
+    d4->score = INT32_MIN;
+    for (uint32_t seed = 1; seed <= 6; ++seed) {
+        Move m = 0;
+        ASSERT_EQ(Decide(&m, 2, seed), 1);
+        if (BestDepth == 0) {
+            EXPECT_EQ(Text(m), "d2d4") << seed;
+        }
+    }
 }
 
 TEST_F(Decision, SearchedPositionIsLearntAndUpdatedInPlace) {

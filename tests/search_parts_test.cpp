@@ -512,22 +512,25 @@ TEST_F(SearchParts, FiftyReversiblePliesAreADraw) {
 
 TEST_F(SearchParts, RememberedScoresAnswerByDepthAndBookFlag) {
     struct Case {
-        int entryDepth, book, alpha, beta, depth;
+        int entryDepth, book, stored, alpha, beta, depth;
         int answered, score;
     } cases[] = {
-        {6, 0, -50, 50, 5, 1, 250},    // searched deeper before: its score, whatever the window
-        {5, 0, 300, 400, 5, 1, 250},
-        {4, 1, -50, 50, 5, 0, 0},      // searched, but not deep enough
-        {0, 1, 16, 100, 5, 1, 16},     // a book position is worth at most 16
-        {0, 1, -100, -16, 5, 1, -16},  // and at least -16
-        {0, 1, 15, 100, 5, 0, 0},
-        {0, 0, 16, 100, 5, 0, 0},      // only a book position counts as balanced
+        {6, 0, 250, -50, 50, 5, 1, 250},   // searched deeper before: its score, whatever the window
+        {5, 0, 250, 300, 400, 5, 1, 250},
+        {4, 1, 250, -50, 50, 5, 0, 0},     // searched, but not deep enough
+        {0, 1, 250, 16, 100, 5, 1, 16},    // a book position is worth at most 16
+        {0, 1, 250, -100, -16, 5, 1, -16}, // and at least -16
+        {0, 1, 250, 15, 100, 5, 0, 0},
+        {0, 0, 250, 16, 100, 5, 0, 0},     // only a book position counts as balanced
+        // A corrupt learnt score stays inside the search's range.
+        {5, 0, INT32_MIN, -50, 50, 5, 1, -KING_CAPTURE_SCORE},
+        {5, 0, INT32_MAX, -50, 50, 5, 1, KING_CAPTURE_SCORE},
     };
     BookEntry *entry = BookNewEntry();
     ASSERT_NE(entry, nullptr);
     BookInsert(entry);
     for (const Case &c : cases) {
-        entry->score = 250;
+        entry->score = c.stored;
         entry->depth = int8_t(c.entryDepth);
         entry->book = int8_t(c.book);
         int score = 0;
