@@ -8,25 +8,15 @@
 #include <random>
 
 #include "board/board.h"
+#include "tests/board_support.h"
 
 namespace {
 
-const bool Ready = (InitAttackTables(), FillPieceKeys(), true);
+constexpr int USER_SCORE = 1000001;  // what the game record stores with a user move
+
+const bool Ready = PrepareBoardTables();
 
 int Sq(const char *name) { return SquareFromName(name); }
-
-// Game moves as the game record makes them.
-void PlayGameMoves(std::initializer_list<const char *> moves) {
-    for (const char *text : moves) {
-        Move m;
-        ASSERT_EQ(TextToMove(text, &m), 1) << text;
-        MakeMove(m);
-        Pos.gamePly++;
-        Pos.gameLength = Pos.gamePly;
-        Pos.scoreHistory[Pos.gamePly - 1] = 1000001;
-        searchPly = 0;
-    }
-}
 
 void UndoGameMoveHere() {
     const Move m = Pos.moveHistory[Pos.gamePly - 1];
@@ -40,7 +30,7 @@ void UndoGameMoveHere() {
 // with two moves taken back and kept for redo.
 Position RichGame() {
     EXPECT_EQ(ReadFen("r3k2r/1P4pp/8/3pP3/8/8/6PP/R3K2R w KQkq d6"), 1);
-    PlayGameMoves({"e5d6", "e8g8", "e1c1", "g7g5", "b7b8r", "a8b8", "h2h4", "g5h4"});
+    PlayGameMoves({"e5d6", "e8g8", "e1c1", "g7g5", "b7b8r", "a8b8", "h2h4", "g5h4"}, USER_SCORE);
     UndoGameMoveHere();
     UndoGameMoveHere();
     Pos.formatTag = GAME_FILE_TAG;

@@ -6,10 +6,11 @@
 #include <string>
 
 #include "board/board.h"
+#include "tests/board_support.h"
 
 namespace {
 
-const bool Ready = (InitAttackTables(), FillPieceKeys(), true);
+const bool Ready = PrepareBoardTables();
 
 const char *const START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -";
 
@@ -17,18 +18,6 @@ std::string FenText() {
     char text[FEN_BUFFER_BYTES];
     WriteFen(text);
     return text;
-}
-
-// Plays moves given as text the way the game record does (game moves, searchPly 0).
-void PlayGameMoves(std::initializer_list<const char *> moves) {
-    for (const char *text : moves) {
-        Move m;
-        ASSERT_EQ(TextToMove(text, &m), 1) << text;
-        MakeMove(m);
-        Pos.gamePly++;
-        Pos.gameLength = Pos.gamePly;
-        searchPly = 0;
-    }
 }
 
 TEST(Keys, FollowTheGeneratorRule) {

@@ -7,10 +7,11 @@
 #include <vector>
 
 #include "board/board.h"
+#include "tests/board_support.h"
 
 namespace {
 
-const bool Ready = (InitAttackTables(), FillPieceKeys(), true);
+const bool Ready = PrepareBoardTables();
 
 std::string ListText() {
     std::string text;
@@ -25,17 +26,6 @@ std::string ListText() {
 std::vector<Move> List() {
     return std::vector<Move>(MoveStack.moves + MoveStack.first[searchPly],
                              MoveStack.moves + MoveStack.first[searchPly + 1]);
-}
-
-void PlayGameMoves(std::initializer_list<const char *> moves) {
-    for (const char *text : moves) {
-        Move m;
-        ASSERT_EQ(TextToMove(text, &m), 1) << text;
-        MakeMove(m);
-        Pos.gamePly++;
-        Pos.gameLength = Pos.gamePly;
-        searchPly = 0;
-    }
 }
 
 Move Word(const char *from, const char *to, int piece, Move flags = 0) {

@@ -7,22 +7,12 @@
 #include <string>
 
 #include "board/board.h"
+#include "tests/board_support.h"
 #include "book/book.h"
 
 namespace {
 
-const bool Ready = (InitAttackTables(), FillPieceKeys(), true);
-
-void PlayTexts(std::initializer_list<const char *> moves) {
-    for (const char *text : moves) {
-        Move m;
-        ASSERT_EQ(TextToMove(text, &m), 1) << text;
-        MakeMove(m);
-        Pos.gamePly++;
-        Pos.gameLength = Pos.gamePly;
-        searchPly = 0;
-    }
-}
+const bool Ready = PrepareBoardTables();
 
 BookEntry *NewBookPosition(int book, int score) {
     BookEntry *e = BookNewEntry();
@@ -63,7 +53,7 @@ class BookPositions : public ::testing::Test {
 };
 
 TEST_F(BookPositions, NewEntryHoldsThePositionText) {
-    PlayTexts({"e2e4"});
+    PlayGameMoves({"e2e4"});
     BookEntry *e = BookNewEntry();
     ASSERT_NE(e, nullptr);
     char text[FEN_BUFFER_BYTES];
@@ -79,21 +69,21 @@ TEST_F(BookPositions, NewEntryHoldsThePositionText) {
 }
 
 TEST_F(BookPositions, ProbeOffersBookPositionsOnly) {
-    PlayTexts({"e2e4"});
+    PlayGameMoves({"e2e4"});
     NewBookPosition(1, 0);
     SetStartPosition();
-    PlayTexts({"d2d4"});
+    PlayGameMoves({"d2d4"});
     BookEntry *learnt = NewBookPosition(0, 55);
     SetStartPosition();
 
     EXPECT_EQ(ProbedMoves(), "e2e4");
     // BookFind ignores the flag: the learnt position is found all the same.
-    PlayTexts({"d2d4"});
+    PlayGameMoves({"d2d4"});
     EXPECT_EQ(BookFind(), learnt);
 }
 
 TEST_F(BookPositions, SameKeyAndSideWithAnotherTextIsADifferentPosition) {
-    PlayTexts({"g1f3"});
+    PlayGameMoves({"g1f3"});
     BookEntry *real = NewBookPosition(1, 0);
     // A second entry with the same key and side but another text, in front of
     // the chain, as a key collision would put it.
@@ -117,17 +107,17 @@ TEST_F(BookPositions, SameKeyAndSideWithAnotherTextIsADifferentPosition) {
 TEST_F(BookPositions, EnPassantFieldMakesTheTextDiffer) {
     // The same placement reached by a pawn move and by a knight move is two
     // positions: the text carries the field of the last pawn move.
-    PlayTexts({"g1f3", "g8f6", "e2e4"});
+    PlayGameMoves({"g1f3", "g8f6", "e2e4"});
     uint64_t key = Pos.key;
     NewBookPosition(1, 0);
     SetStartPosition();
-    PlayTexts({"e2e4", "g8f6", "g1f3"});
+    PlayGameMoves({"e2e4", "g8f6", "g1f3"});
     ASSERT_EQ(Pos.key, key);
     EXPECT_EQ(BookFind(), nullptr);
 }
 
 TEST_F(BookPositions, RecordResultUpdatesOrCreatesOneEntry) {
-    PlayTexts({"e2e4", "c7c5"});
+    PlayGameMoves({"e2e4", "c7c5"});
     BookEntry *book = NewBookPosition(1, 0);
     BookRecordResult(-120, 9);
     BookRecordResult(35, 11);
@@ -137,7 +127,7 @@ TEST_F(BookPositions, RecordResultUpdatesOrCreatesOneEntry) {
     EXPECT_EQ(book->book, 1);
     EXPECT_EQ(book->origin, BOOK_ORIGIN_TEXT);
 
-    PlayTexts({"g1f3"});
+    PlayGameMoves({"g1f3"});
     BookRecordResult(-400, 7);
     BookRecordResult(-410, 8);
     EXPECT_EQ(BookCount(), 2);
