@@ -2,6 +2,7 @@
 // back at start-up. Records are encoded byte by byte, little-endian, so the file
 // does not depend on how the host lays out a BookEntry.
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -57,6 +58,10 @@ static BookEntry *DecodeRecord(const uint8_t *p, int size) {
 
 // Reads the whole file into a fresh buffer; null on any failure.
 static uint8_t *ReadWholeFile(FILE *file, size_t *length) {
+    // Only a regular file has a size worth believing: a directory opens for
+    // reading too, and its seek end is no length to allocate.
+    struct stat status;
+    if (fstat(fileno(file), &status) != 0 || !S_ISREG(status.st_mode)) return nullptr;
     if (fseek(file, 0, SEEK_END) != 0) return nullptr;
     long end = ftell(file);
     if (end < 0 || fseek(file, 0, SEEK_SET) != 0) return nullptr;
