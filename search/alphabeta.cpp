@@ -147,16 +147,7 @@ int AlphaBeta(int alpha, int beta, int depth, int inCheck, Move *line, int after
     do {
         // 11.1 Legality: pseudo-legal moves are tried and taken back when they
         // leave the king attacked.
-        if (!inCheck) {
-            if ((m & CASTLE_FLAGS) && !CastleIsLegal(m)) continue;
-            MakeMove(m);
-            if (SquareAttacked(Pos.kingSquare[Pos.xside], Pos.side)) {
-                UnmakeMove(m);
-                continue;
-            }
-        } else {
-            MakeMove(m);
-        }
+        if (!MakeLegalMove(m, inCheck)) continue;
         ++legal;
         // 11.2 and 11.3 Extensions: one ply at most, for a check, a pawn on the
         // seventh, a mate threat or a forced reply.

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "board/position.h"
+#include "board/board.h"
 
 constexpr int LINE_BUFFER_MOVES = 100;  // a line buffer indexed by ply; plies up to 97 occur
 constexpr int LINE_COPY_LIMIT = 96;     // a line is never copied beyond this index
@@ -31,6 +31,23 @@ int ProbeBookScore(int alpha, int beta, int depth, int *score);
 
 // The draw score of a repetition or no-progress draw for the side to move.
 int DrawScore();
+
+// Makes a move of the node's list when it is legal: in check the list holds
+// only legal moves; otherwise an illegal castling is skipped and a move that
+// leaves the king attacked is taken back. 0 when the move was not made.
+inline int MakeLegalMove(Move m, int inCheck) {
+    if (!inCheck) {
+        if ((m & CASTLE_FLAGS) && !CastleIsLegal(m)) return 0;
+        MakeMove(m);
+        if (SquareAttacked(Pos.kingSquare[Pos.xside], Pos.side)) {
+            UnmakeMove(m);
+            return 0;
+        }
+        return 1;
+    }
+    MakeMove(m);
+    return 1;
+}
 
 // 1 when the move moves a pawn to its seventh rank (one step from promotion).
 inline int PawnToSeventh(Move m, int mover) {

@@ -45,13 +45,8 @@ static void ShuffleRootMoves(int first, int end) {
         int best = i;
         for (int j = i + 1; j < end; ++j)
             if (MoveStack.sortKey[j] > MoveStack.sortKey[best]) best = j;
-        Move m = MoveStack.moves[best];
-        MoveStack.moves[best] = MoveStack.moves[i];
-        MoveStack.moves[i] = m;
-        int32_t k = MoveStack.sortKey[best];
-        MoveStack.sortKey[best] = MoveStack.sortKey[i];
-        MoveStack.sortKey[i] = k;
-        const Move line[2] = {m, 0};
+        SwapMoveEntries(best, i);
+        const Move line[2] = {MoveStack.moves[i], 0};
         InsertLine(line);
     }
 }

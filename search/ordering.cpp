@@ -12,21 +12,11 @@ Move LineKiller[KILLER_SLOTS];
 int32_t HistoryTable[2][8][64];
 LineTreeRecord LineTree;
 
-// Exchanges two entries of the move stack together with their keys.
-static inline void SwapEntries(int a, int b) {
-    Move m = MoveStack.moves[a];
-    MoveStack.moves[a] = MoveStack.moves[b];
-    MoveStack.moves[b] = m;
-    int32_t k = MoveStack.sortKey[a];
-    MoveStack.sortKey[a] = MoveStack.sortKey[b];
-    MoveStack.sortKey[b] = k;
-}
-
 // Brings move m to position next when it is among the moves not handed out yet.
 static inline int BringToFront(Move m, int next, int end) {
     for (int i = next; i < end; ++i)
         if (MoveStack.moves[i] == m) {
-            SwapEntries(i, next);
+            SwapMoveEntries(i, next);
             return 1;
         }
     return 0;
@@ -41,7 +31,7 @@ static inline void SelectBest(int next, int end) {
             bestKey = MoveStack.sortKey[i];
             best = i;
         }
-    if (best != next) SwapEntries(best, next);
+    if (best != next) SwapMoveEntries(best, next);
 }
 
 // Finds the tree's list of moves for the current node by following the moves
@@ -173,7 +163,7 @@ void SortMoves(int lo, int hi) {
         while (i <= j) {
             while (MoveStack.sortKey[i] > pivot) ++i;
             while (MoveStack.sortKey[j] < pivot) --j;
-            if (i <= j) SwapEntries(i++, j--);
+            if (i <= j) SwapMoveEntries(i++, j--);
         }
         if (j - lo < hi - i) {
             SortMoves(lo, j);

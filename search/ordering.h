@@ -54,6 +54,16 @@ struct MovePicker {
     Move hintMove;  // input
 };
 
+// Exchanges two entries of the move stack together with their keys.
+inline void SwapMoveEntries(int a, int b) {
+    Move m = MoveStack.moves[a];
+    MoveStack.moves[a] = MoveStack.moves[b];
+    MoveStack.moves[b] = m;
+    int32_t k = MoveStack.sortKey[a];
+    MoveStack.sortKey[a] = MoveStack.sortKey[b];
+    MoveStack.sortKey[b] = k;
+}
+
 inline MovePicker NewMovePicker(int onLine, Move hashMove, Move hintMove) {
     MovePicker p{};
     p.onLine = onLine;

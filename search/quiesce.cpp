@@ -49,14 +49,7 @@ int Quiesce(int alpha, int beta) {
             int pick = next;
             for (int i = next + 1; i < hi; ++i)
                 if (MoveStack.sortKey[i] > MoveStack.sortKey[pick]) pick = i;
-            if (pick != next) {
-                Move m = MoveStack.moves[pick];
-                MoveStack.moves[pick] = MoveStack.moves[next];
-                MoveStack.moves[next] = m;
-                int32_t k = MoveStack.sortKey[pick];
-                MoveStack.sortKey[pick] = MoveStack.sortKey[next];
-                MoveStack.sortKey[next] = k;
-            }
+            if (pick != next) SwapMoveEntries(pick, next);
         }
         Move m = MoveStack.moves[next];
         MakeMove(m);

@@ -155,16 +155,7 @@ int PvSearch(int alpha, int beta, int depth, int inCheck, Move *line, int onLine
     int legal = 0;
     Move bestMove = 0;
     do {
-        if (!inCheck) {
-            if ((m & CASTLE_FLAGS) && !CastleIsLegal(m)) continue;
-            MakeMove(m);
-            if (SquareAttacked(Pos.kingSquare[Pos.xside], Pos.side)) {
-                UnmakeMove(m);
-                continue;
-            }
-        } else {
-            MakeMove(m);
-        }
+        if (!MakeLegalMove(m, inCheck)) continue;
         ++legal;
         int givesCheck = InCheck();
         // Root moves are never extended: every root move gets the same depth.
