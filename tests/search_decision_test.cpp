@@ -19,20 +19,9 @@
 #include "search/alphabeta.h"
 #include "search/clock.h"
 #include "search/search.h"
+#include "tests/engine_support.h"
 
 namespace {
-
-void LoadConfig(const std::string &text) {
-    std::string path = ::testing::TempDir() + "tarnvik-decision-XXXXXX";
-    std::vector<char> name(path.begin(), path.end());
-    name.push_back('\0');
-    int fd = mkstemp(name.data());
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(write(fd, text.data(), text.size()), ssize_t(text.size()));
-    close(fd);
-    ASSERT_EQ(ReadConfig(name.data()), 1);
-    unlink(name.data());
-}
 
 std::string Text(Move m) {
     char buffer[8];
@@ -42,11 +31,7 @@ std::string Text(Move m) {
 class Decision : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        LoadConfig("hash size=32\nbook move=\"off\"\nplay style=\"attack mid\"\n");
-        ::testing::internal::CaptureStdout();
-        int ok = InitEngine();
-        ::testing::internal::GetCapturedStdout();
-        ASSERT_EQ(ok, 1);
+        InitEngineQuietly("hash size=32\nbook move=\"off\"\nplay style=\"attack mid\"\n");
     }
     void SetUp() override {
         searchPly = 0;

@@ -21,31 +21,15 @@
 #include "search/ordering.h"
 #include "search/root.h"
 #include "search/search.h"
+#include "tests/engine_support.h"
 #include "search/trans.h"
 
 namespace {
 
-// Settings reach the engine only through a configuration file; later files win.
-void LoadConfig(const std::string &text) {
-    std::string path = ::testing::TempDir() + "tarnvik-search-XXXXXX";
-    std::vector<char> name(path.begin(), path.end());
-    name.push_back('\0');
-    int fd = mkstemp(name.data());
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(write(fd, text.data(), text.size()), ssize_t(text.size()));
-    close(fd);
-    ASSERT_EQ(ReadConfig(name.data()), 1);
-    unlink(name.data());
-}
-
 class SearchParts : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        LoadConfig("hash size=32\nplay style=\"attack mid\"\n");
-        ::testing::internal::CaptureStdout();
-        int ok = InitEngine();
-        ::testing::internal::GetCapturedStdout();
-        ASSERT_EQ(ok, 1);
+        InitEngineQuietly("hash size=32\nplay style=\"attack mid\"\n");
     }
     void SetUp() override {
         searchPly = 0;
