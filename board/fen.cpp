@@ -59,20 +59,8 @@ int ReadBoard(Position &p, const char *field, int length) {
         // A pawn on the first or last rank would step off the board when it
         // moves; no game can reach such a position.
         if (piece == Pawn && (Row(sq) == 0 || Row(sq) == 7)) return 0;
-        p.board[sq] = piece;
-        p.colour[sq] = colour;
-        p.pieceSlot[sq] = slot;
-        p.pieceList[slot] = sq;
+        PutPiece(p, piece, colour, slot, sq);
         p.listLast[colour] = slot + 1;
-        p.material[colour] += PieceValue[piece];
-        p.pieceCount[colour][piece]++;
-        if (piece == Pawn) {
-            p.pawnsOnFile[colour][File(sq)]++;
-            p.pawnsOnRow[colour][Row(sq)]++;
-        } else if (piece == King) {
-            p.kingSquare[colour] = sq;
-        }
-        p.key ^= PieceKey[colour][piece][sq];
         sq++;
     }
     return 1;

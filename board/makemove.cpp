@@ -27,21 +27,7 @@ static inline void Lift(int piece, int colour, int sq) {
     Pos.key ^= PieceKey[colour][piece][sq];
 }
 
-static inline void Put(int piece, int colour, int slot, int sq) {
-    Pos.board[sq] = piece;
-    Pos.colour[sq] = colour;
-    Pos.pieceSlot[sq] = slot;
-    Pos.pieceList[slot] = sq;
-    Pos.material[colour] += PieceValue[piece];
-    Pos.pieceCount[colour][piece]++;
-    if (piece == Pawn) {
-        Pos.pawnsOnFile[colour][File(sq)]++;
-        Pos.pawnsOnRow[colour][Row(sq)]++;
-    } else if (piece == King) {
-        Pos.kingSquare[colour] = sq;
-    }
-    Pos.key ^= PieceKey[colour][piece][sq];
-}
+static inline void Put(int piece, int colour, int slot, int sq) { PutPiece(Pos, piece, colour, slot, sq); }
 
 // True when `sq` is empty in all three board views and `slot` is free.
 static inline bool SquareAndSlotFree(int sq, int slot) {

@@ -148,6 +148,24 @@ extern uint64_t PieceKey[2][8][64];
 // before anything else draws from the generator.
 void FillPieceKeys();
 
+// Puts a piece with its slot on an empty square of a record and updates every
+// derived field and the key. Making moves and reading a FEN share it.
+inline void PutPiece(Position &p, int piece, int colour, int slot, int sq) {
+    p.board[sq] = piece;
+    p.colour[sq] = colour;
+    p.pieceSlot[sq] = slot;
+    p.pieceList[slot] = sq;
+    p.material[colour] += PieceValue[piece];
+    p.pieceCount[colour][piece]++;
+    if (piece == Pawn) {
+        p.pawnsOnFile[colour][File(sq)]++;
+        p.pawnsOnRow[colour][Row(sq)]++;
+    } else if (piece == King) {
+        p.kingSquare[colour] = sq;
+    }
+    p.key ^= PieceKey[colour][piece][sq];
+}
+
 // The program's pseudo-random generator: 32-bit state starting at 1.
 int RandomDraw();  // 0..32767
 void RandomSeed(uint32_t seed);
